@@ -15,4 +15,4 @@ jobs="$(nproc)"
 
 "$root/scripts/build.sh" "$root/build-tsan" -DUPDATER_TESTS=ON -DUPDATER_TSAN=ON
 (cd "$root/build-tsan" && TSAN_OPTIONS=halt_on_error=1 \
-  ctest --output-on-failure -j "$jobs" -L threads)
+  ctest --output-on-failure -j "$jobs" -L "threads|e2e")

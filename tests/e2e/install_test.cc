@@ -179,7 +179,6 @@ TEST_F(InstallTest, ScriptsGetNoneOfAHostileCallersLoaderOrShellVariables) {
                           {"ENV", "/tmp/evil"},
                           {"IFS", "x"},
                           {"LD_LIBRARY_PATH", "/tmp/evil"},
-                          {"LD_AUDIT", "/tmp/evil.so"},
                           {"GLIBC_TUNABLES", "glibc.malloc.check=3"},
                           {"BASH_FUNC_ls%%", "() { touch /tmp/evil; }"},
                           {"PATH", "/tmp/evil:/usr/bin:/bin"},

@@ -5,9 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -38,17 +38,32 @@ int spawnAndWait(const std::vector<std::string>& argv, const std::vector<std::st
   return 128 + WTERMSIG(status);
 }
 
+// The length of the console prefix "2026-12-11 06:20:10.123 updater[1:2] " at
+// the start of `line`, or 0 when the line does not start an entry.
+size_t entryPrefix(const std::string& line) {
+  const std::string shape = "####-##-## ##:##:##.### updater[";
+  if (line.size() < shape.size()) return 0;
+  for (size_t at = 0; at < shape.size(); ++at) {
+    const bool digit = std::isdigit(static_cast<unsigned char>(line[at])) != 0;
+    if (shape[at] == '#' ? !digit : line[at] != shape[at]) return 0;
+  }
+  const size_t close = line.find("] ", shape.size());
+  if (close == std::string::npos) return 0;
+  for (size_t i = shape.size(); i < close; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(line[i])) && line[i] != ':') return 0;
+  }
+  return close + 2;
+}
+
 }  // namespace
 
 std::vector<std::string> RunResult::log() const {
-  static const std::regex kEntry(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} updater\[\d+:\d+\] )");
   std::vector<std::string> messages;
   std::istringstream lines(err);
   std::string line;
   while (std::getline(lines, line)) {
-    std::smatch match;
-    if (std::regex_search(line, match, kEntry)) {
-      messages.push_back(match.suffix());
+    if (size_t prefix = entryPrefix(line)) {
+      messages.push_back(line.substr(prefix));
     } else if (!messages.empty()) {
       messages.back() += "\n" + line;
     } else {
