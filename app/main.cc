@@ -60,6 +60,12 @@ int main(int argc, char** argv) {
   static PosixProcessExit process_exit;
   static SuperuserAuthorizationService authorization(environment, log, script_environment);
 
+  // The terminal is the one front end so far; UPDATER_UI=terminal asks for
+  // it by name, and any other value is said in the log, not silently obeyed.
+  if (auto wanted = environment.get("UPDATER_UI"); wanted && *wanted != "terminal") {
+    log("Warning:  UPDATER_UI=" + *wanted + " is not an available front end; using the terminal.");
+  }
+
   std::shared_ptr<const Bundle> main_bundle;
   if (auto executable = runningExecutablePath()) {
     if (auto bundle_path = bundlePathForExecutable(*executable)) {

@@ -74,7 +74,7 @@ def timed(command):
 
 def print_script(size):
     # 99 characters and a line feed per line.
-    return ("#!/bin/sh\nyes %s | head -c %d\necho '++++++++++ 0 ++++++++++'\n"
+    return ("#!/bin/sh\nyes %s | head -c %d\necho\necho '++++++++++ 0 ++++++++++'\n"
             % ("x" * 99, size))
 
 

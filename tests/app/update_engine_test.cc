@@ -17,6 +17,20 @@ using testing::plistXml;
 using testing::TempDir;
 using testing::writeFile;
 
+// The real file system, except that one folder vanishes after it was seen
+// once: the race the self-heal step has to survive.
+class VanishingFileSystem : public PosixFileSystem {
+ public:
+  std::string vanishing;
+  bool isDirectory(const std::string& path) const override {
+    if (!vanishing.empty() && path == vanishing && seen_++ > 0) return false;
+    return PosixFileSystem::isDirectory(path);
+  }
+
+ private:
+  mutable int seen_ = 0;
+};
+
 // An updater bundle in a temporary folder and an engine over fakes.
 class EngineTest : public ::testing::Test {
  protected:
@@ -65,7 +79,7 @@ class EngineTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  PosixFileSystem file_system_;
+  VanishingFileSystem file_system_;
   testing::FakeEnvironment environment_;
   testing::RecordingLogSink sink_;
   Log log_{sink_};
@@ -198,6 +212,39 @@ TEST_F(EngineTest, ThePasswordNeverReachesTheLog) {
   const std::string path = app("<key>ROZProductUpdateRevision</key><integer>7</integer>");
   EXPECT_EQ(launch({"-path", path, "-password", "hunter2"}), 0);
   EXPECT_EQ(sink_.messages(), std::vector<std::string>{"********-app is up to date."});
+}
+
+TEST_F(EngineTest, SelfHealFailuresAreLoggedAndTheRunGoesOn) {
+  configuration("<key>locate</key><dict/>");
+  engine();
+  engine_->callSelfHealWithPath("", nullptr);
+  engine_->callSelfHealWithPath(dir_ / "none.app", nullptr);
+  EXPECT_EQ(sink_.messages(),
+            (std::vector<std::string>{"InvokeSelfHeal: letting Vexil locate source bundle\n",
+                                      "Source bundle not found: " + (dir_ / "none.app") + "\n"}));
+  EXPECT_TRUE(self_heal_.sources.empty());
+
+  self_heal_.present = false;  // missing library: logged once where it is loaded
+  testing::makeDirectories(dir_ / "Apps/A.app");
+  engine_->callSelfHealWithPath(dir_ / "Apps/A.app", nullptr);
+  EXPECT_EQ(sink_.messages().size(), 2u);
+  EXPECT_TRUE(self_heal_.sources.empty());
+}
+
+TEST_F(EngineTest, SelfHealEndsTheProcessWhenTheTargetBundleVanishes) {
+  configuration("<key>locate</key><dict/>");
+  engine();
+  const std::string app = dir_ / "Apps/Zelto Lumbix.app";
+  testing::makeDirectories(app);
+  file_system_.vanishing = app;
+  try {
+    engine_->callSelfHealWithPath(app + "/", nullptr);
+    ADD_FAILURE() << "the process was not ended";
+  } catch (const ExitCalled& exit) {
+    EXPECT_EQ(exit.status, -120);
+  }
+  EXPECT_EQ(sink_.messages(), std::vector<std::string>{"Target bundle not found: " + app + "\n"});
+  EXPECT_TRUE(self_heal_.sources.empty());
 }
 
 }  // namespace
