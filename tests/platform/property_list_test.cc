@@ -13,17 +13,12 @@
 #include <vector>
 
 #include "tests/platform/binary_plist_writer.h"
+#include "tests/support/temp_dir.h"
 
 namespace updater {
 namespace {
 
-std::string xml(const std::string& body) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-         "<plist version=\"1.0\">" +
-         body + "</plist>\n";
-}
+std::string xml(const std::string& body) { return testing::plistDocument(body); }
 
 std::string repeat(const std::string& text, size_t times) {
   std::string out;

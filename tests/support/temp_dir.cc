@@ -49,12 +49,16 @@ bool fileExists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
-std::string plistXml(const std::string& dict_body) {
+std::string plistDocument(const std::string& root) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
          "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-         "<plist version=\"1.0\">\n<dict>\n" +
-         dict_body + "\n</dict>\n</plist>\n";
+         "<plist version=\"1.0\">" +
+         root + "</plist>\n";
+}
+
+std::string plistXml(const std::string& dict_body) {
+  return plistDocument("\n<dict>\n" + dict_body + "\n</dict>\n");
 }
 
 }  // namespace updater::testing

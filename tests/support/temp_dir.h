@@ -26,6 +26,8 @@ std::string readFile(const std::string& path);
 void makeDirectories(const std::string& path);
 bool fileExists(const std::string& path);
 
+// An XML property list document around `root` ("<array/>").
+std::string plistDocument(const std::string& root);
 // A minimal XML property list for a dictionary body ("<key>a</key><string>b</string>").
 std::string plistXml(const std::string& dict_body);
 
