@@ -60,8 +60,7 @@ void UpdateEngine::appLaunched() {
   if (const PlistValue* id = findKey(*_configData, "ROZUpdaterAppID")) _KVRId = *id->asString();
 
   processDefaults();
-  // The password may stand in the file or on the command line; neither may
-  // ever reach the log.
+  // A password that stands in the file must not reach the log either.
   if (auto password = locateString("password")) services_.log.addSecret(*password);
 
   if (showUI()) {

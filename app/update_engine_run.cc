@@ -33,7 +33,11 @@ UpdateEngine::UpdateEngine(UpdateEngineServices services, std::shared_ptr<const 
       _mainBundle(std::move(main_bundle)),
       defaults_(std::move(defaults)),
       results_(services.file_system, services.environment, _mainBundle, services.processes,
-               services.installer_results) {}
+               services.installer_results) {
+  // Masked from the first log line on, whether or not the configuration has
+  // a locate dictionary to record it in.
+  if (auto password = defaults_.stringForKey("password")) services_.log.addSecret(*password);
+}
 
 UpdateEngine::~UpdateEngine() {
   services_.notifications.removeObserver(this);

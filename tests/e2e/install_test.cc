@@ -24,6 +24,7 @@ constexpr const char* kRecordingScript =
 
 class InstallTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_UNLESS_ROOT(); }
   InstallTest() {
     writeDefaultPatch(patch_);
     patch_.resource("InstallUpdates.sh", kRecordingScript, 0755);
@@ -148,6 +149,7 @@ TEST_F(InstallTest, TheLastStatusLineCounts) {
 }
 
 TEST(InstallEscapingTest, HostileFolderNamesReachTheScriptIntact) {
+  SKIP_UNLESS_ROOT();
   const char* names[] = {
       "a$(touch PWNED)b",     "a`touch PWNED`", "q\"; touch PWNED; \"", "ends\\",
       "back\\$(touch PWNED)", "two\\\\slashes", "back\\`touch PWNED`",  "back\\\"quote",
@@ -253,7 +255,26 @@ TEST_F(InstallTest, RepairSkipsLinksFilesAndOtherCases) {
             Lines{repaired("Zelto Lumbix.app", "INSTALL_MODE=Browser,RUN_SILENT_INSTALL=true")});
 }
 
+TEST(InstallRightsTest, AnotherUserIsRefusedWithAnExplanation) {
+  SKIP_UNLESS_ROOT();
+  if (!fileExists("/usr/bin/setpriv")) GTEST_SKIP() << "no setpriv to change user";
+  PatchFixture patch;
+  writeDefaultPatch(patch);
+  patch.resource("InstallUpdates.sh", kRecordingScript, 0755);
+  const std::string app = patch.application("Zelto Lumbix.app", std::nullopt);
+  std::filesystem::permissions(patch.root(), std::filesystem::perms::all);
+  patch.runThrough({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  RunResult result = patch.run({"-path", app});
+  EXPECT_EQ(result.exit_status, 3);
+  const Lines log = result.log();
+  ASSERT_EQ(log.size(), 2u) << result.err;
+  EXPECT_EQ(log[0].rfind("ERROR-  Administrator rights are needed", 0), 0u) << log[0];
+  EXPECT_EQ(log[1], "Zelto Lumbix could not be updated.");
+  EXPECT_FALSE(fileExists(patch.record("install.txt")));
+}
+
 TEST(InstallDefaultsTest, TheShippedLibrariesServeWithoutAnUpdateManager) {
+  SKIP_UNLESS_ROOT();
   PatchFixture patch;
   writeDefaultPatch(patch);
   const std::string app = patch.application("Zelto Lumbix.app", std::nullopt);
@@ -266,6 +287,7 @@ TEST(InstallDefaultsTest, TheShippedLibrariesServeWithoutAnUpdateManager) {
 }
 
 TEST(InstallDefaultsTest, MissingLibrariesAreLoggedOnceAndTheRunGoesOn) {
+  SKIP_UNLESS_ROOT();
   PatchFixture patch;
   writeDefaultPatch(patch);
   // Without an updater id every report asks the update manager's library.

@@ -12,6 +12,7 @@ using Lines = std::vector<std::string>;
 
 class InteractiveTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_UNLESS_ROOT(); }
   InteractiveTest() {
     writeDefaultPatch(patch_);
     app_ = patch_.application("Zelto Lumbix.app",
@@ -131,6 +132,7 @@ TEST_F(InteractiveTest, TheUpdateManagersClientPathWithoutExecutableName) {
 }
 
 TEST(LanguageTest, AWrongLanguageCancels) {
+  SKIP_UNLESS_ROOT();
   struct Case {
     const char* name;
     const char* group;

@@ -14,6 +14,7 @@ using Lines = std::vector<std::string>;
 
 class ManagerTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_UNLESS_ROOT(); }
   ManagerTest() {
     writeDefaultPatch(patch_);
     patch_.resource("cleanupKVR.sh", "#!/bin/sh\ntouch \"$(dirname \"$1\")/../../../cleaned\"\n",

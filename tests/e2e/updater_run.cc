@@ -135,7 +135,8 @@ RunResult PatchFixture::run(const std::vector<std::string>& arguments,
       envp.push_back(std::string(name) + "=" + value);
     }
   }
-  std::vector<std::string> argv{bundle() + "/Contents/MacOS/updater"};
+  std::vector<std::string> argv = prefix_;
+  argv.push_back(bundle() + "/Contents/MacOS/updater");
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   const std::string in = dir_ / "stdin.txt";
   writeFile(in, input);

@@ -3,12 +3,19 @@
 // real executable with its log, output and exit status.
 #pragma once
 
+#include <unistd.h>
+
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+
+// Installing starts scripts as the superuser; run by another user the updater
+// can only refuse, so runs that install are skipped there (CI runs as root).
+#define SKIP_UNLESS_ROOT() \
+  if (::geteuid() != 0) GTEST_SKIP() << "installing needs root"
 
 namespace updater::testing {
 
@@ -44,6 +51,8 @@ class PatchFixture {
   // Assembles the bundle (once; later calls do nothing), with the recording
   // vendor libraries unless told otherwise.
   void build(const std::string& frameworks = UPDATER_TEST_FRAMEWORKS_DIR);
+  // Later runs start the updater through this command (e.g. setpriv ...).
+  void runThrough(std::vector<std::string> prefix) { prefix_ = std::move(prefix); }
   // A file in root() where the recording libraries and test scripts write.
   std::string record(const std::string& name) const { return dir_ / name; }
   // The lines of a record file (none when it does not exist).
@@ -57,6 +66,7 @@ class PatchFixture {
  private:
   TempDir dir_;
   bool built_ = false;
+  std::vector<std::string> prefix_;
 };
 
 // A default patch: one payload "Zelto Lumbix.app", patch revision 4, group
