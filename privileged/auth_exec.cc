@@ -15,18 +15,6 @@ constexpr size_t kReadBufferBytes = 64 * 1024;
 
 }  // namespace
 
-std::ostream& operator<<(std::ostream& out, AuthorizationStatus status) {
-  switch (status) {
-    case AuthorizationStatus::kGranted:
-      return out << "AuthorizationStatus::Granted (0)";
-    case AuthorizationStatus::kCancelled:
-      return out << "AuthorizationStatus::Cancelled (1)";
-    case AuthorizationStatus::kRefused:
-      return out << "AuthorizationStatus::Refused (2)";
-  }
-  return out << "AuthorizationStatus(" << static_cast<int>(status) << ")";
-}
-
 AuthExec::AuthExec(AuthorizationService& authorization, const Environment& environment,
                    NotificationCenter& notifications)
     : authorization_(authorization), environment_(environment), notifications_(notifications) {}
