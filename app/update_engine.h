@@ -138,7 +138,6 @@ class UpdateEngine {
   // worker thread last; the main thread reads it with acquire, so it sees the
   // runner's status once the flag is clear.
   std::atomic<bool> _notDone{true};
-  bool progress_shown_ = false;
 };
 
 }  // namespace updater

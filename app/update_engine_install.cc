@@ -37,10 +37,11 @@ UpdateStatus UpdateEngine::installPayloads(const InstalledApp& app) {
   }
 
   const PlistValue* show_progress = findKey(*_configData, "showProgress");
-  progress_shown_ = !results_.runningUnderKVR(_KVRId) && showUI() &&
-                    (show_progress == nullptr || show_progress->asBoolean().value_or(true));
+  const bool progress_shown =
+      !results_.runningUnderKVR(_KVRId) && showUI() &&
+      (show_progress == nullptr || show_progress->asBoolean().value_or(true));
   ProgressWindow& progress = services_.user_interface.progressWindow();
-  if (progress_shown_) progress.show();
+  if (progress_shown) progress.show();
 
   const auto script = _mainBundle->pathForResource("InstallUpdates", "sh");
   if (!script) {
@@ -84,7 +85,7 @@ UpdateStatus UpdateEngine::installPayloads(const InstalledApp& app) {
       services_.notifications.removeObserver(this, kAuthExecThreadWillExitNotification);
       throw;
     }
-    if (progress_shown_) progress.runModal();
+    if (progress_shown) progress.runModal();
     // Blocks without spinning until the worker clears the flag.
     while (_notDone.load(std::memory_order_acquire)) _notDone.wait(true, std::memory_order_acquire);
     worker.join();
@@ -100,7 +101,7 @@ UpdateStatus UpdateEngine::installPayloads(const InstalledApp& app) {
       processAppListWithPath(folder, runner.authRef());
     }
   }
-  if (progress_shown_) progress.close();
+  if (progress_shown) progress.close();
   return result;
 }
 
